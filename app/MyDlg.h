@@ -1,0 +1,22 @@
+// The job dialog: runs template IDD_JOB_DIALOG modally from its constructor.
+#pragma once
+
+#include "framework/XWindow.h"
+
+class MyDlg : public XWindow {
+public:
+    // Returns only after the dialog has ended; its end code goes to *endCode.
+    explicit MyDlg(INT_PTR* endCode);
+    ~MyDlg() override;
+
+    void OnClose() override;
+    void OnInitDialog() override;
+    void OnDestroy() override;
+    void OnMouseDown(int x, int y, UINT message, UINT keys) override;
+    void OnTimer(UINT id, UINT value) override;
+    void OnOK() override;
+    void OnCancel() override;
+
+private:
+    void EndWith(INT_PTR code);
+};
