@@ -98,7 +98,9 @@ XWindow* XWindow::FromHandle(HWND hwnd)
 // through the platform's frames.
 INT_PTR CALLBACK XWindow::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept
 {
-    if (message == WM_INITDIALOG)
+    // A dialog created through this procedure without an object (null initialisation
+    // parameter) stays unregistered instead of writing through a null pointer.
+    if (message == WM_INITDIALOG && lParam)
         reinterpret_cast<XWindow*>(lParam)->Register(hwnd, true);
     XWindow* window = FromHandle(hwnd);
     if (!window)
