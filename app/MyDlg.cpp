@@ -1,5 +1,6 @@
 #include "app/MyDlg.h"
 
+#include "app/JobList.h"
 #include "app/resource.h"
 
 MyDlg::MyDlg(INT_PTR* endCode)
@@ -14,6 +15,7 @@ MyDlg::~MyDlg() {}
 void MyDlg::OnInitDialog()
 {
     Center();
+    SetUpJobList(m_jobList, m_hwnd);
     StartTimer(1000);
 }
 

@@ -1,6 +1,7 @@
 // The job dialog: runs template IDD_JOB_DIALOG modally from its constructor.
 #pragma once
 
+#include "framework/XListView.h"
 #include "framework/XWindow.h"
 
 class MyDlg : public XWindow {
@@ -16,6 +17,8 @@ public:
     void OnTimer(UINT id, UINT value) override;
     void OnOK() override;
     void OnCancel() override;
+
+    XListView m_jobList;    // control IDC_JOB_LIST, attached in OnInitDialog
 
 private:
     void EndWith(INT_PTR code);
