@@ -109,9 +109,10 @@ TEST_CASE("with a time limit, Stop suspends a worker that does not end; a later 
     CHECK(IsSignalled(control.m_stopEvent));
     CHECK(control.m_suspended == 1);
     CHECK(SuspendCount(control.m_thread) == 1);
-    // Strictly past the limit, and by the first 25 ms wait that ends there (with slack for load).
+    // Strictly past the limit; the upper bound only guards against a Stop that kept waiting,
+    // with room for a loaded machine.
     CHECK(elapsed > 100);
-    CHECK(elapsed < 400);
+    CHECK(elapsed < 2000);
 
     SUBCASE("Stop(false) resumes it, sets the event and returns at once")
     {
@@ -119,7 +120,9 @@ TEST_CASE("with a time limit, Stop suspends a worker that does not end; a later 
         start = GetTickCount();
         control.Stop(false);
         elapsed = GetTickCount() - start;
-        CHECK(elapsed < 25);
+        // A Stop(false) that waited would pass the 100 ms limit and suspend the worker again,
+        // which the checks below catch; the time is only a coarse guard.
+        CHECK(elapsed < 100);
         CHECK(control.m_suspended == 0);
         CHECK(SuspendCount(control.m_thread) == 0);
         CHECK(IsSignalled(control.m_stopEvent));
