@@ -4,9 +4,6 @@
 #include <windows.h>
 #include <cstdint>
 
-// The flat API's own declaration; the C++ GDI+ headers would bring in far more than this.
-extern "C" void WINAPI GdiplusShutdown(ULONG_PTR token);
-
 class XGdiplusState {
 public:
     typedef void (WINAPI* ShutdownFunction)(ULONG_PTR token);

@@ -14,10 +14,11 @@ import struct
 import sys
 import xml.etree.ElementTree as ET
 
-# DLLs that Windows XP (x86 and x64 editions) ships in its system folder or side-by-side store.
+# DLLs that Windows XP (x86 and x64 editions) ships in its system folder. gdiplus.dll is not
+# among them: XP keeps it only in the side-by-side store, where a plain import cannot reach it.
 XP_DLLS = {
     "kernel32.dll", "user32.dll", "gdi32.dll", "comctl32.dll", "comdlg32.dll", "shell32.dll",
-    "shlwapi.dll", "advapi32.dll", "ws2_32.dll", "wsock32.dll", "gdiplus.dll", "msvcrt.dll",
+    "shlwapi.dll", "advapi32.dll", "ws2_32.dll", "wsock32.dll", "msvcrt.dll",
     "ole32.dll", "oleaut32.dll", "uxtheme.dll", "version.dll", "winmm.dll", "rpcrt4.dll",
     "secur32.dll", "crypt32.dll", "imm32.dll", "ntdll.dll", "msimg32.dll", "mpr.dll",
     "netapi32.dll", "psapi.dll", "setupapi.dll", "shfolder.dll", "winspool.drv", "wininet.dll",
