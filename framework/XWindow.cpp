@@ -161,8 +161,10 @@ LRESULT XWindow::Dispatch(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
             OnHide(static_cast<UINT>(lParam));
         break;
     case WM_DRAWITEM: {
+        // The platform always sends the structure; a null one (only code inside this process
+        // can send that) reaches the handler as null instead of being read.
         DRAWITEMSTRUCT* draw = reinterpret_cast<DRAWITEMSTRUCT*>(lParam);
-        OnDrawItem(draw->hwndItem, draw->CtlID, draw);
+        OnDrawItem(draw ? draw->hwndItem : nullptr, draw ? draw->CtlID : 0, draw);
         break;
     }
     case WM_NOTIFY:         result = OnNotify(reinterpret_cast<NMHDR*>(lParam)); break;
