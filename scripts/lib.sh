@@ -60,6 +60,10 @@ x_start_wine() {
   fi
   # A persistent server saves about 3 s per test process; Wine's own services must be running
   # before it, with detached descriptors, or CTest waits on their inherited pipes forever.
+  # A server left over from an interrupted run of the same prefix is ended first: its services
+  # may still hold descriptors of that run.
+  "$XWINESERVER" -k >/dev/null 2>&1 || true
+  "$XWINESERVER" -w >/dev/null 2>&1 || true
   "$XWINESERVER" -p </dev/null >/dev/null 2>&1
   "$XWINE" cmd /c exit </dev/null >/dev/null 2>&1
 }
