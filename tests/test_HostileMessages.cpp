@@ -17,7 +17,9 @@
 #include "app/MyDlg.h"
 #include "app/resource.h"
 #include "services/XProcessObjects.h"
+#include "support/InputWatch.h"
 #include "support/SoakDriver.h"
+#include "support/TestInput.h"
 
 namespace {
 
@@ -94,47 +96,6 @@ Snapshot Take(HWND dialog, int windowsBefore)
     return s;
 }
 
-// Counts the ticks of the dialog's own timer as the thread takes them from its queue (a
-// thread-local pointer finds the counter from the hook, which gets no context).
-class TickCounter {
-public:
-    TickCounter(HWND window, UINT_PTR id)
-        : m_window(window), m_id(id), m_hook(SetWindowsHookExW(WH_GETMESSAGE, &Hook, nullptr, GetCurrentThreadId()))
-    {
-        Current() = this;
-    }
-    ~TickCounter()
-    {
-        UnhookWindowsHookEx(m_hook);
-        Current() = nullptr;
-    }
-    TickCounter(const TickCounter&) = delete;
-    TickCounter& operator=(const TickCounter&) = delete;
-
-    int ticks = 0;
-
-private:
-    static TickCounter*& Current()
-    {
-        static thread_local TickCounter* current = nullptr;
-        return current;
-    }
-
-    static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam) noexcept
-    {
-        const MSG* msg = reinterpret_cast<const MSG*>(lParam);
-        TickCounter* self = Current();
-        if (code == HC_ACTION && wParam == PM_REMOVE && self && msg->message == WM_TIMER &&
-            msg->hwnd == self->m_window && msg->wParam == self->m_id)
-            ++self->ticks;
-        return CallNextHookEx(nullptr, code, wParam, lParam);
-    }
-
-    HWND m_window;
-    UINT_PTR m_id;
-    HHOOK m_hook;
-};
-
 // Runs the real dialog; once it is up, `attack` runs inside its modal loop between two
 // snapshots that must match. Then OK must still end the dialog with 1.
 void RunAttack(const std::function<void(HWND dialog, HWND list)>& attack)
@@ -144,10 +105,10 @@ void RunAttack(const std::function<void(HWND dialog, HWND list)>& attack)
     bool ran = false;
     SoakDriver driver(
         [&](HWND dialog) {
-            SoakPump(100);
+            PumpMessages(100);
             before = Take(dialog, windowsBefore);
             attack(dialog, GetDlgItem(dialog, IDC_JOB_LIST));
-            SoakPump(200);
+            PumpMessages(200);
             after = Take(dialog, windowsBefore);
             ran = true;
             SendMessageW(dialog, WM_COMMAND, IDOK, 0);
@@ -249,11 +210,11 @@ TEST_CASE("Hostile messages to the job dialog change nothing")
             // Posted ones go the real way: the modal loop takes them from the queue.
             for (UINT id = 20000; id < 22000; ++id)
                 PostMessageW(dialog, WM_TIMER, id, 0);
-            SoakPump(300);
+            PumpMessages(300);
             CHECK(dlg->m_timers.GetCount() == 1);
-            TickCounter ticks(dialog, own);
-            SoakPump(2300);
-            CHECK(ticks.ticks >= 1);
+            InputWatch watch(dialog, own);
+            PumpMessages(2300);
+            CHECK(watch.ticks >= 1);
         });
     }
     SUBCASE("extreme coordinates, wheel deltas, handles and device contexts")

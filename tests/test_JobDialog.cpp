@@ -6,12 +6,13 @@
 
 #include "app/MyDlg.h"
 #include "app/resource.h"
+#include "support/SoakDriver.h"
 #include "support/Spine.h"
+#include "support/TestInput.h"
 
 #include <algorithm>
 #include <cstring>
 #include <functional>
-#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -19,34 +20,10 @@ using spine::Sequence;
 
 namespace {
 
-// End code with which the safety timer ends a dialog that a case failed to end.
-const INT_PTR kSafetyCode = 0x5AFE;
-
-BOOL CALLBACK MatchJobDialog(HWND hwnd, LPARAM param)
-{
-    wchar_t className[16] = {};
-    wchar_t caption[16] = {};
-    GetClassNameW(hwnd, className, 16);
-    GetWindowTextW(hwnd, caption, 16);
-    if (IsWindowVisible(hwnd) && std::wcscmp(className, L"#32770") == 0 && std::wcscmp(caption, L"Dialog") == 0) {
-        *reinterpret_cast<HWND*>(param) = hwnd;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-// The visible job dialog of this thread, or null.
-HWND FindJobDialog()
-{
-    HWND found = nullptr;
-    EnumThreadWindows(GetCurrentThreadId(), &MatchJobDialog, reinterpret_cast<LPARAM>(&found));
-    return found;
-}
-
-// Runs steps inside the dialog's own modal loop, on the dialog's thread: a message-only
-// window's timer looks for the dialog every 50 ms, and once it is up each step runs when its
-// time (milliseconds since the dialog was first seen) has come. A safety timer ends the dialog
-// with kSafetyCode, so a case that fails to end it never hangs.
+// Runs steps inside the dialog's own modal loop, on the dialog's thread (through a SoakDriver
+// that looks for the dialog every 50 ms): once the dialog is up, each step runs when its time
+// (milliseconds since the dialog was first seen) has come. The driver's safety timer ends the
+// dialog with kSoakSafetyCode, so a case that fails to end it never hangs.
 class DialogDriver {
 public:
     struct Step {
@@ -54,104 +31,34 @@ public:
         std::function<void(HWND dialog)> run;
     };
 
-    explicit DialogDriver(std::vector<Step> steps, DWORD safetyMs = 20000) : m_steps(std::move(steps))
+    explicit DialogDriver(std::vector<Step> steps, DWORD safetyMs = 20000)
+        : m_steps(std::move(steps)), m_driver([this](HWND d) { return Tick(d); }, 50, safetyMs)
     {
-        WNDCLASSW wc = {};
-        wc.lpfnWndProc = &DialogDriver::Proc;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.lpszClassName = L"SpineDialogDriver";
-        RegisterClassW(&wc);
-        m_window = CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                   GetModuleHandleW(nullptr), nullptr);
-        SetWindowLongPtrW(m_window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-        SetTimer(m_window, kTickTimer, 50, nullptr);
-        SetTimer(m_window, kSafetyTimer, safetyMs, nullptr);
     }
-    ~DialogDriver() { DestroyWindow(m_window); }
-    DialogDriver(const DialogDriver&) = delete;
-    DialogDriver& operator=(const DialogDriver&) = delete;
 
     bool AllStepsRan() const { return stepsRun == m_steps.size(); }
+    bool SafetyFired() const { return m_driver.SafetyFired(); }
 
     HWND dialog = nullptr;
     DWORD foundAt = 0;
     size_t stepsRun = 0;
-    bool safetyFired = false;
 
 private:
-    static const UINT_PTR kTickTimer = 1;
-    static const UINT_PTR kSafetyTimer = 2;
-
-    static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept
-    {
-        DialogDriver* self = reinterpret_cast<DialogDriver*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-        if (self && message == WM_TIMER) {
-            if (wParam == kTickTimer)
-                self->Tick();
-            else if (wParam == kSafetyTimer)
-                self->EndBySafety();
-            return 0;
-        }
-        return DefWindowProcW(hwnd, message, wParam, lParam);
-    }
-
-    void Tick()
+    // Runs the steps whose time has come; false once all have run.
+    bool Tick(HWND d)
     {
         if (!dialog) {
-            dialog = FindJobDialog();
-            if (!dialog)
-                return;
+            dialog = d;
             foundAt = GetTickCount();
         }
         while (stepsRun < m_steps.size() && GetTickCount() - foundAt >= m_steps[stepsRun].atMs)
             m_steps[stepsRun++].run(dialog);
-        if (stepsRun == m_steps.size())
-            KillTimer(m_window, kTickTimer);
-    }
-
-    void EndBySafety()
-    {
-        KillTimer(m_window, kSafetyTimer);
-        if (HWND open = FindJobDialog()) {
-            safetyFired = true;
-            EndDialog(open, kSafetyCode);
-        }
+        return stepsRun < m_steps.size();
     }
 
     std::vector<Step> m_steps;
-    HWND m_window = nullptr;
+    SoakDriver m_driver;
 };
-
-// Presses the keys in order and releases them in reverse, as one real input sequence.
-void PressKeys(std::initializer_list<WORD> keys)
-{
-    std::vector<INPUT> inputs;
-    for (WORD key : keys) {
-        INPUT input = {};
-        input.type = INPUT_KEYBOARD;
-        input.ki.wVk = key;
-        inputs.push_back(input);
-    }
-    for (auto it = std::rbegin(keys); it != std::rend(keys); ++it) {
-        INPUT input = {};
-        input.type = INPUT_KEYBOARD;
-        input.ki.wVk = *it;
-        input.ki.dwFlags = KEYEVENTF_KEYUP;
-        inputs.push_back(input);
-    }
-    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
-}
-
-void ClickAt(POINT screen)
-{
-    SetCursorPos(screen.x, screen.y);
-    INPUT inputs[2] = {};
-    inputs[0].type = INPUT_MOUSE;
-    inputs[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    inputs[1].type = INPUT_MOUSE;
-    inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    SendInput(2, inputs, sizeof(INPUT));
-}
 
 POINT CentreOf(HWND hwnd)
 {
@@ -211,12 +118,12 @@ TEST_CASE("Job dialog: OK and Enter end it with 1; Cancel, Escape, the close box
         INT_PTR endCode;
     } cases[] = {
         {"OK button clicked (BM_CLICK)", [](HWND d) { PostMessageW(GetDlgItem(d, IDOK), BM_CLICK, 0, 0); }, 1},
-        {"Enter", [](HWND) { PressKeys({VK_RETURN}); }, 1},
-        {"Cancel button, real mouse click", [](HWND d) { ClickAt(CentreOf(GetDlgItem(d, IDCANCEL))); }, 0},
-        {"Escape", [](HWND) { PressKeys({VK_ESCAPE}); }, 0},
+        {"Enter", [](HWND) { PressChord({VK_RETURN}); }, 1},
+        {"Cancel button, real mouse click", [](HWND d) { ClickAtScreen(CentreOf(GetDlgItem(d, IDCANCEL))); }, 0},
+        {"Escape", [](HWND) { PressChord({VK_ESCAPE}); }, 0},
         {"close box: WM_SYSCOMMAND SC_CLOSE", [](HWND d) { PostMessageW(d, WM_SYSCOMMAND, SC_CLOSE, 0); }, 0},
-        {"close box, real mouse click", [](HWND d) { ClickAt(CloseBoxOf(d)); }, 0},
-        {"Alt+F4", [](HWND) { PressKeys({VK_MENU, VK_F4}); }, 0},
+        {"close box, real mouse click", [](HWND d) { ClickAtScreen(CloseBoxOf(d)); }, 0},
+        {"Alt+F4", [](HWND) { PressChord({VK_MENU, VK_F4}); }, 0},
     };
     for (const auto& c : cases) {
         CAPTURE(c.how);
@@ -224,7 +131,7 @@ TEST_CASE("Job dialog: OK and Enter end it with 1; Cancel, Escape, the close box
         DialogRun run;
         CHECK(run.endCode == c.endCode);
         CHECK(driver.AllStepsRan());
-        CHECK_FALSE(driver.safetyFired);
+        CHECK_FALSE(driver.SafetyFired());
         CHECK(run.quitPosted);
         CHECK(run.quitCode == 0);
     }
@@ -278,15 +185,15 @@ TEST_CASE("Job dialog: caption, centred on the desktop, surface clicks handled, 
         {400, [&](HWND d) {
              POINT screen = surface;
              ClientToScreen(d, &screen);
-             ClickAt(screen);
+             ClickAtScreen(screen);
          }},
-        {3400, [](HWND) { PressKeys({VK_ESCAPE}); }},
+        {3400, [](HWND) { PressChord({VK_ESCAPE}); }},
     });
     DialogRun run;
 
     CHECK(run.endCode == 0);
     CHECK(driver.AllStepsRan());
-    CHECK_FALSE(driver.safetyFired);
+    CHECK_FALSE(driver.SafetyFired());
     CHECK(seen.caption == L"Dialog");
 
     // Centred by the formula: desktop half minus window half.

@@ -13,20 +13,14 @@
 #include "app/resource.h"
 #include "services/XFolders.h"
 #include "support/JobListDialogs.h"
+#include "support/TestInput.h"
+#include "support/WideText.h"
 
 namespace {
 
 const DWORD kJobListStyles = 0x4026;
 // Extended styles that the set-up must switch off.
 const DWORD kStrayStyles = LVS_EX_GRIDLINES | LVS_EX_HEADERDRAGDROP | LVS_EX_TRACKSELECT | LVS_EX_ONECLICKACTIVATE;
-
-std::string Narrow(const wchar_t* text)
-{
-    std::string out;
-    for (; text && *text; ++text)
-        out += (*text < 0x80) ? static_cast<char>(*text) : '?';
-    return out;
-}
 
 std::string Hex(unsigned long long value)
 {
@@ -256,22 +250,6 @@ void CheckJobList(const ListContents& seen, int w0, int w1)
     CHECK(seen.smallImages == XGetSmallSystemImageList());
 }
 
-void Pump(DWORD ms)
-{
-    const DWORD start = GetTickCount();
-    for (;;) {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        const DWORD elapsed = GetTickCount() - start;
-        if (elapsed >= ms)
-            return;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, ms - elapsed, QS_ALLINPUT);
-    }
-}
-
 INT_PTR CALLBACK QuietDialogProc(HWND, UINT, WPARAM, LPARAM)
 {
     return FALSE;
@@ -287,7 +265,7 @@ public:
         list = GetDlgItem(dialog, IDC_JOB_LIST);
         SetWindowPos(dialog, HWND_TOP, 30, 30, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
         UpdateWindow(dialog);
-        Pump(50);
+        PumpMessages(50);
     }
     ~TestDialog()
     {
@@ -382,7 +360,7 @@ TEST_CASE("set-up on the job dialog's list control: columns, the sample job, sty
     // Styles left on from before must go.
     SendMessageW(fixture.list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, kStrayStyles | LVS_EX_CHECKBOXES);
     REQUIRE(static_cast<DWORD>(SendMessageW(fixture.list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0)) == (kStrayStyles | LVS_EX_CHECKBOXES));
-    Pump(20);
+    PumpMessages(20);
     REQUIRE(UpdateRegionIsEmpty(fixture.list));
 
     ListRecorder recorder(fixture.list);

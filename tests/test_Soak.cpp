@@ -19,7 +19,9 @@
 #include "app/MyDlg.h"
 #include "app/resource.h"
 #include "services/XProcessObjects.h"
+#include "support/InputWatch.h"
 #include "support/SoakDriver.h"
+#include "support/TestInput.h"
 
 namespace {
 
@@ -92,68 +94,6 @@ struct Census {
     long long workingSet;
 };
 
-INPUT Mouse(DWORD flags, DWORD data = 0)
-{
-    INPUT input = {};
-    input.type = INPUT_MOUSE;
-    input.mi.dwFlags = flags;
-    input.mi.mouseData = data;
-    return input;
-}
-
-INPUT Key(WORD key, bool up)
-{
-    INPUT input = {};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = key;
-    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-    return input;
-}
-
-// Counts, as the thread takes them from its queue, the ticks of one timer of one window and the
-// ends of input actions (button and key releases, wheel turns), so that a step can wait until
-// its input has been handled. Hook procedures get no context: the thread's one watch is found
-// through a thread-local pointer that lives as long as the watch.
-class InputWatch {
-public:
-    InputWatch() : m_hook(SetWindowsHookExW(WH_GETMESSAGE, &Hook, nullptr, GetCurrentThreadId())) { Current() = this; }
-    ~InputWatch()
-    {
-        UnhookWindowsHookEx(m_hook);
-        Current() = nullptr;
-    }
-    InputWatch(const InputWatch&) = delete;
-    InputWatch& operator=(const InputWatch&) = delete;
-
-    HWND window = nullptr;
-    UINT_PTR id = 0;
-    int ticks = 0;
-    int inputEnds = 0;
-
-private:
-    static InputWatch*& Current()
-    {
-        static thread_local InputWatch* current = nullptr;
-        return current;
-    }
-
-    static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam) noexcept
-    {
-        const MSG* msg = reinterpret_cast<const MSG*>(lParam);
-        InputWatch* self = Current();
-        if (code == HC_ACTION && wParam == PM_REMOVE && self) {
-            if (msg->message == WM_TIMER && msg->hwnd == self->window && msg->wParam == self->id)
-                ++self->ticks;
-            else if (msg->message == WM_LBUTTONUP || msg->message == WM_RBUTTONUP || msg->message == WM_KEYUP ||
-                     msg->message == WM_MOUSEWHEEL)
-                ++self->inputEnds;
-        }
-        return CallNextHookEx(nullptr, code, wParam, lParam);
-    }
-
-    HHOOK m_hook;
-};
-
 // The input stream and what it implies, run one action per step inside the dialog's loop.
 class Soak {
 public:
@@ -206,10 +146,10 @@ public:
         const int target = m_watch->inputEnds + Act(static_cast<Action>(Pick()));
         const DWORD sent = GetTickCount();
         while (m_watch->inputEnds < target && GetTickCount() - sent < 2000)
-            SoakPump(5);
+            PumpMessages(5);
         if (m_watch->inputEnds < target)
             ++m_unhandledActions;
-        SoakPump(10);
+        PumpMessages(10);
         return true;
     }
 
@@ -246,22 +186,11 @@ private:
         SetCursorPos(at.x, at.y);
     }
 
-    void Press(DWORD down, DWORD up)
-    {
-        INPUT inputs[2] = {Mouse(down), Mouse(up)};
-        SendInput(2, inputs, sizeof(INPUT));
-    }
-
     int Keys(std::initializer_list<WORD> keys)
     {
         // The list takes the keys; a key on the dialog's buttons could end it.
         SetFocus(m_list);
-        std::vector<INPUT> inputs;
-        for (WORD key : keys) {
-            inputs.push_back(Key(key, false));
-            inputs.push_back(Key(key, true));
-        }
-        SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+        TapKeys(keys);
         return static_cast<int>(keys.size());
     }
 
@@ -285,32 +214,31 @@ private:
         switch (action) {
         case BandOnRow:
             Place(m_list, band + 4 + jitter * 2, rowY);
-            Press(MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
+            SendButton(MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
             Expect(true);
             return 1;
         case BandBelowRows:
             Place(m_list, band + 4 + jitter * 2, belowY);
-            Press(MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
+            SendButton(MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
             return 1;
         case ListEmptyArea:
             Place(m_list, band + 120 + jitter, belowY);
-            Press(MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
+            SendButton(MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
             return 1;
         case RightPressOnRow:
             Place(m_list, band + 60 + jitter, rowY);
-            Press(MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP);
+            SendButton(MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP);
             return 1;
         case DialogSurface: {
             RECT dialogClient = {};
             GetClientRect(m_dialog, &dialogClient);
             Place(m_dialog, 12 + jitter, dialogClient.bottom - 10);
-            Press(MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
+            SendButton(MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
             return 1;
         }
         case Wheel: {
             Place(m_list, client.right / 2, client.bottom / 2 + jitter);
-            INPUT input = Mouse(MOUSEEVENTF_WHEEL, static_cast<DWORD>(m_actions % 3 == 0 ? -WHEEL_DELTA : WHEEL_DELTA));
-            SendInput(1, &input, sizeof(INPUT));
+            SendMouse(MOUSEEVENTF_WHEEL, POINT{}, static_cast<DWORD>(m_actions % 3 == 0 ? -WHEEL_DELTA : WHEEL_DELTA));
             return 1;
         }
         case ArrowKey: {
@@ -335,7 +263,7 @@ private:
 
     void TakeCensus(DWORD now)
     {
-        SoakPump(kSettleMs);
+        PumpMessages(kSettleMs);
         Census c = {};
         c.atMs = now;
         c.windows = liveWindows.GetCount() - m_windowsBefore;

@@ -4,6 +4,7 @@
 
 #include "services/XFolders.h"
 #include "support/Services.h"
+#include "support/WideText.h"
 
 #include <shlobj.h>
 #include <shellapi.h>
@@ -11,7 +12,6 @@
 #include <algorithm>
 #include <string>
 
-using servicestest::Narrow;
 using servicestest::ScratchRegistryKey;
 
 namespace {

@@ -8,10 +8,10 @@
 #include <vector>
 
 #include "framework/XListView.h"
-#include "support/ControlsInput.h"
 #include "support/ControlsListHost.h"
 #include "support/ControlsRecorder.h"
 #include "support/ControlsSpy.h"
+#include "support/TestInput.h"
 
 namespace {
 
@@ -141,12 +141,12 @@ DWORD WINAPI DragThumb(void* parameter)
 {
     ThumbDrag* drag = static_cast<ThumbDrag*>(parameter);
     for (int dy = 1; dy < 400; ++dy) {
-        ControlsSendMouse(MOUSEEVENTF_MOVE, POINT{drag->start.x, drag->start.y + dy});
+        SendMouse(MOUSEEVENTF_MOVE, POINT{drag->start.x, drag->start.y + dy});
         Sleep(20);
         if (InterlockedCompareExchange(drag->lastTrack, 0, 0) >= drag->target)
             break;
     }
-    ControlsSendMouse(MOUSEEVENTF_LEFTUP, POINT{});
+    SendMouse(MOUSEEVENTF_LEFTUP, POINT{});
     return 0;
 }
 
@@ -274,7 +274,7 @@ TEST_CASE("a press toggles exactly in the band from column 0's left edge to 20 p
             CAPTURE(x);
             const UINT before = f.Check(1);
             f.Forget();
-            REQUIRE(ControlsPress(f.host.List(), f.RowPoint(1, x)));
+            REQUIRE(ClickInWindow(f.host.List(), f.RowPoint(1, x)));
             CHECK(f.Check(1) == (before == kChecked ? kUnchecked : kChecked));
             CHECK(f.log.Count(WM_LBUTTONDOWN, "ctrl") == 0);
             CHECK(f.list.m_clicks.empty());
@@ -283,7 +283,7 @@ TEST_CASE("a press toggles exactly in the band from column 0's left edge to 20 p
             CAPTURE(x);
             const UINT before = f.Check(1);
             f.Forget();
-            REQUIRE(ControlsPress(f.host.List(), f.RowPoint(1, x)));
+            REQUIRE(ClickInWindow(f.host.List(), f.RowPoint(1, x)));
             CHECK(f.Check(1) == before);
             CHECK(f.log.Count(WM_LBUTTONDOWN, "ctrl") == 1);
             REQUIRE(f.list.m_clicks.size() == 1);
@@ -300,7 +300,7 @@ TEST_CASE("without check boxes every press goes to OnItemClick and to the contro
         ListFixture f;
         f.Fill({200, 100}, 3, LVS_EX_FULLROWSELECT);
         const POINT at = f.RowPoint(2, x);
-        REQUIRE(ControlsPress(f.host.List(), at));
+        REQUIRE(ClickInWindow(f.host.List(), at));
         REQUIRE(f.list.m_clicks.size() == 1);
         CHECK(f.list.m_clicks[0].item == 2);
         CHECK(f.list.m_clicks[0].x == at.x);
@@ -321,7 +321,7 @@ TEST_CASE("a press in the band on an unselected, unchecked row selects only that
     f.list.SetItemState(0, LVIS_FOCUSED, LVIS_FOCUSED);
     f.Forget();
 
-    REQUIRE(ControlsPress(f.host.List(), f.RowPoint(1, 10)));
+    REQUIRE(ClickInWindow(f.host.List(), f.RowPoint(1, 10)));
     CHECK(f.Selection(0) == 0);
     CHECK(f.Selection(1) == (LVIS_SELECTED | LVIS_FOCUSED));
     CHECK(f.Selection(2) == 0);
@@ -367,7 +367,7 @@ TEST_CASE("a press in the band on a selected row acts on every selected row")
         f.Fill({200, 100}, 5);
         f.SetChecks(c.before);
         f.Select({1, 2, 3});
-        REQUIRE(ControlsPress(f.host.List(), f.RowPoint(2, 10)));
+        REQUIRE(ClickInWindow(f.host.List(), f.RowPoint(2, 10)));
         for (int row = 0; row < 5; ++row) {
             CAPTURE(row);
             CHECK(f.Check(row) == c.after[row]);
@@ -383,7 +383,7 @@ TEST_CASE("a press in the band below the last row goes to OnItemClick with row -
     f.Fill({200, 100}, 2);
     POINT below = f.RowPoint(1, 10);
     below.y += 60;
-    REQUIRE(ControlsPress(f.host.List(), below));
+    REQUIRE(ClickInWindow(f.host.List(), below));
     REQUIRE(f.list.m_clicks.size() == 1);
     CHECK(f.list.m_clicks[0].item == -1);
     CHECK(f.list.m_clicks[0].x == below.x);
@@ -413,7 +413,7 @@ TEST_CASE("a press taken over never reaches the control: no focus, no click, no 
         POINT from = f.RowPoint(1, c.x);
         POINT to = from;
         to.y += 25;
-        REQUIRE(ControlsDrag(f.host.List(), from, to));
+        REQUIRE(DragInWindow(f.host.List(), from, to));
         const bool dragged = f.Notified(LVN_BEGINDRAG);
         const bool clicked = f.Notified(NM_CLICK);
         CHECK(f.log.Count(WM_LBUTTONDOWN, "ctrl") == (c.taken ? 0u : 1u));
@@ -432,7 +432,7 @@ TEST_CASE("a fast double press in the band toggles once; the second press reache
 {
     ListFixture f;
     f.Fill({200, 100}, 3);
-    REQUIRE(ControlsPress(f.host.List(), f.RowPoint(1, 10), 2));
+    REQUIRE(ClickInWindow(f.host.List(), f.RowPoint(1, 10), 2));
     CHECK(f.Check(1) == kChecked);
     const ControlsMsg expected[] = {
         {WM_LBUTTONDOWN, MK_LBUTTON, kControlsAny, "hook"},
@@ -456,7 +456,7 @@ TEST_CASE("the position of a press comes from the cursor, not from lParam")
 
     SUBCASE("cursor in the band, lParam elsewhere: toggles")
     {
-        REQUIRE(ControlsPlaceCursor(f.host.List(), band));
+        REQUIRE(PlaceCursor(f.host.List(), band));
         SendMessageW(f.host.List(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(below.x + 200, below.y));
         CHECK(f.Check(1) == kChecked);
         CHECK(f.list.m_clicks.empty());
@@ -464,7 +464,7 @@ TEST_CASE("the position of a press comes from the cursor, not from lParam")
     SUBCASE("cursor below the rows, lParam in the band: OnItemClick at the cursor")
     {
         f.list.m_takeClicks = true;
-        REQUIRE(ControlsPlaceCursor(f.host.List(), below));
+        REQUIRE(PlaceCursor(f.host.List(), below));
         SendMessageW(f.host.List(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(band.x, band.y));
         CHECK(f.Check(1) == kUnchecked);
         REQUIRE(f.list.m_clicks.size() == 1);
@@ -502,14 +502,14 @@ TEST_CASE("WM_VSCROLL reaches OnVScroll with code and position, and the list scr
     drag.target = 40;
     f.Forget();
     SetCursorPos(drag.start.x, drag.start.y);
-    ControlsPump(20);
-    ControlsSendMouse(MOUSEEVENTF_LEFTDOWN, POINT{});
+    PumpMessages(20);
+    SendMouse(MOUSEEVENTF_LEFTDOWN, POINT{});
     HANDLE thread = CreateThread(nullptr, 0, &DragThumb, &drag, 0, nullptr);
     REQUIRE(thread != nullptr);
     // The scroll bar's tracking loop runs inside this thread's dispatch until the button is up.
-    CHECK(ControlsPumpUntil([&] { return WaitForSingleObject(thread, 0) == WAIT_OBJECT_0; }, 20000));
+    CHECK(PumpMessagesUntil([&] { return WaitForSingleObject(thread, 0) == WAIT_OBJECT_0; }, 20000));
     CloseHandle(thread);
-    ControlsPump(50);
+    PumpMessages(50);
 
     bool tracked40 = false;
     for (const Scroll& s : f.list.m_scrolls)

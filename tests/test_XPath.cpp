@@ -3,24 +3,10 @@
 #include <doctest/doctest.h>
 
 #include "foundation/XPath.h"
+#include "support/WideText.h"
 
-#include <cstdint>
 #include <string>
 #include <vector>
-
-namespace {
-
-std::string Narrow(const wchar_t* text)
-{
-    std::string out;
-    for (; *text != 0; ++text) {
-        uint16_t unit = static_cast<uint16_t>(*text);
-        out += unit < 0x80 ? static_cast<char>(unit) : '?';
-    }
-    return out;
-}
-
-} // namespace
 
 TEST_CASE("Path helpers: strip, root length and split per path")
 {

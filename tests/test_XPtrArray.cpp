@@ -4,6 +4,7 @@
 
 #include "foundation/XPtrArray.h"
 #include "foundation/XStringArray.h"
+#include "support/WideText.h"
 
 #include <climits>
 #include <cstdint>
@@ -31,16 +32,6 @@ void Fill(XPtrArray& array, int n)
 {
     for (int i = 1; i <= n; ++i)
         array.Add(E(i));
-}
-
-std::string Narrow(const wchar_t* text)
-{
-    std::string out;
-    for (; *text != 0; ++text) {
-        uint16_t unit = static_cast<uint16_t>(*text);
-        out += unit < 0x80 ? static_cast<char>(unit) : '?';
-    }
-    return out;
 }
 
 } // namespace

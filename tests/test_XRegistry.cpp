@@ -5,11 +5,11 @@
 #include "services/XRegKey.h"
 #include "services/XRegistry.h"
 #include "support/Services.h"
+#include "support/WideText.h"
 
 #include <cstring>
 #include <string>
 
-using servicestest::Narrow;
 using servicestest::ScratchRegistryKey;
 
 namespace {

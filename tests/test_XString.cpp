@@ -3,6 +3,7 @@
 #include <doctest/doctest.h>
 
 #include "foundation/XString.h"
+#include "support/WideText.h"
 
 #include <climits>
 #include <cstdint>
@@ -11,23 +12,6 @@
 #include <vector>
 
 namespace {
-
-// ASCII view of a text for readable failure output; no wide CRT functions (16-bit wchar_t
-// in the native build).
-std::string Narrow(const wchar_t* text)
-{
-    std::string out;
-    for (; *text != 0; ++text) {
-        uint16_t unit = static_cast<uint16_t>(*text);
-        out += unit < 0x80 ? static_cast<char>(unit) : '?';
-    }
-    return out;
-}
-
-std::string Narrow(const XString& s)
-{
-    return Narrow(s.GetText());
-}
 
 // A terminated text of n code units 'a', 'b', ... cycling through the alphabet.
 std::vector<wchar_t> Letters(int n)

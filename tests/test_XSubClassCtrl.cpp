@@ -5,8 +5,8 @@
 #include <functional>
 
 #include "framework/XSubClassCtrl.h"
-#include "support/ControlsInput.h"
 #include "support/ControlsRecorder.h"
+#include "support/TestInput.h"
 
 namespace {
 
@@ -345,7 +345,7 @@ TEST_CASE("another thread's Attach waits until a subclassed message has been han
     HANDLE thread = CreateThread(nullptr, 0, &AttachOnSecondThread, &race, 0, nullptr);
     REQUIRE(thread != nullptr);
     SendMessageW(busy.hwnd, WM_USER + 8, 0, 0);
-    CHECK(ControlsPumpUntil([&] { return WaitForSingleObject(thread, 0) == WAIT_OBJECT_0; }, 5000));
+    CHECK(PumpMessagesUntil([&] { return WaitForSingleObject(thread, 0) == WAIT_OBJECT_0; }, 5000));
     CloseHandle(thread);
     CloseHandle(race.hookRunning);
 

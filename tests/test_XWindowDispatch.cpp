@@ -8,6 +8,7 @@
 #include "services/XProcessObjects.h"
 #include "support/Spine.h"
 #include "support/SpineDialogs.h"
+#include "support/TestInput.h"
 
 #include <commctrl.h>
 
@@ -394,7 +395,7 @@ TEST_CASE("XWindow dispatch: real messages through the dialog manager")
     const HWND ok = f.Item(IDOK);
     const HWND cancel = f.Item(IDCANCEL);
     const HWND owner = f.Item(IDC_SPINE_OWNERDRAW);
-    spine::Pump(100);
+    PumpMessages(100);
 
     SUBCASE("a claimed WM_NOTIFY result travels in DWLP_MSGRESULT to the sender")
     {
@@ -419,7 +420,7 @@ TEST_CASE("XWindow dispatch: real messages through the dialog manager")
     {
         f.log.clear();
         SendMessageW(dlg, WM_SYSCOMMAND, SC_CLOSE, 0);
-        spine::Pump(100);
+        PumpMessages(100);
         const Sequence expected = {
             H(WM_SYSCOMMAND, SC_CLOSE, 0, "OnSysCommand", {SC_CLOSE}),
             H(WM_CLOSE, 0, 0, "OnClose"),
@@ -432,7 +433,7 @@ TEST_CASE("XWindow dispatch: real messages through the dialog manager")
     {
         f.log.clear();
         SendMessageW(ok, BM_CLICK, 0, 0);
-        spine::Pump(50);
+        PumpMessages(50);
         const Sequence expected = {
             H(WM_COMMAND, IDOK, V(ok), "OnOK"),
             H(WM_COMMAND, IDOK, V(ok), "OnCommand", {IDOK, V(ok), BN_CLICKED}),
@@ -635,7 +636,7 @@ TEST_CASE("XWindow dispatch: a plain window gets results directly and DefWindowP
     CHECK_FALSE(f.rec.m_isDialog);
     // WM_CREATE reached OnInitDialog and returned 0, so the creation went on.
     CHECK_SEQUENCE(spine::Only(f.log, {"OnInitDialog"}), Sequence{H(WM_CREATE, 0, kAny, "OnInitDialog")});
-    spine::Pump(50);
+    PumpMessages(50);
 
     SUBCASE("a message no handler serves gets DefWindowProcW's answer")
     {

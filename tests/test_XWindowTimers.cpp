@@ -6,7 +6,7 @@
 #include "foundation/XMutexLock.h"
 #include "framework/XWindow.h"
 #include "support/ControlsDialogs.h"
-#include "support/ControlsInput.h"
+#include "support/TestInput.h"
 
 namespace {
 
@@ -107,10 +107,10 @@ TEST_CASE("StopAllTimers really stops the platform timers")
 {
     TimerFixture f;
     REQUIRE(f.window.StartTimer(10) == 1);
-    REQUIRE(ControlsPumpUntil([&] { return !f.window.m_ticks.empty(); }, 2000));
+    REQUIRE(PumpMessagesUntil([&] { return !f.window.m_ticks.empty(); }, 2000));
     f.window.StopAllTimers();
     f.window.m_ticks.clear();
-    ControlsPump(150);
+    PumpMessages(150);
     CHECK(f.window.m_ticks.empty());
 }
 
@@ -128,7 +128,7 @@ TEST_CASE("a tick reaches OnTimer with the timer's id and the value 0")
     f.AddRunning(1);
     const UINT id = f.window.StartTimer(10);
     REQUIRE(id == 2);
-    REQUIRE(ControlsPumpUntil([&] { return !f.window.m_ticks.empty(); }, 2000));
+    REQUIRE(PumpMessagesUntil([&] { return !f.window.m_ticks.empty(); }, 2000));
     CHECK(f.window.m_ticks[0].id == id);
     CHECK(f.window.m_ticks[0].value == 0);
 }
@@ -154,7 +154,7 @@ TEST_CASE("an OnTimer that starts a timer on its own window gets the next id")
     TimerFixture f;
     f.window.m_startInTick = true;
     REQUIRE(f.window.StartTimer(10) == 1);
-    REQUIRE(ControlsPumpUntil([&] { return f.window.m_startedInTick != 0; }, 2000));
+    REQUIRE(PumpMessagesUntil([&] { return f.window.m_startedInTick != 0; }, 2000));
     CHECK(f.window.m_startedInTick == 2);
     CHECK(f.Ids() == std::vector<UINT>{1, 2});
 }
@@ -164,7 +164,7 @@ TEST_CASE("after Destroy no WM_TIMER arrives")
     TimerFixture f;
     REQUIRE(f.window.StartTimer(10) == 1);
     REQUIRE(f.window.StartTimer(15) == 2);
-    REQUIRE(ControlsPumpUntil([&] { return f.window.m_ticks.size() >= 2; }, 2000));
+    REQUIRE(PumpMessagesUntil([&] { return f.window.m_ticks.size() >= 2; }, 2000));
     const HWND old = f.window.m_hwnd;
     f.window.Destroy();
     CHECK(f.window.m_hwnd == nullptr);

@@ -7,37 +7,17 @@
 # process and adds rows and selections to it. Screenshots land in e2e_jobdialog/ of the build.
 # Usage: e2e_jobdialog.sh <path to JobDialog.exe>; needs DISPLAY and WINEPREFIX.
 set -uo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
-exe=${1:?usage: e2e_jobdialog.sh <path to JobDialog.exe>}
-wine=/usr/lib/wine/wine64
 build=$(cd "$(dirname "$exe")/.." && pwd)
 probe=${XE2E_HELPERS:-$build/tests/e2e}/JobListProbe.exe
 shots=$build/e2e_jobdialog
-appear_timeout=30     # seconds for the window to appear
-exit_timeout=20       # seconds for the program to end
 # Between two clicks at one spot: longer than the double-click time, so the second click is a
 # press of its own and not the second half of a double click.
 apart=1.1
 
-fail() { echo "e2e_jobdialog: FAIL: $*" >&2; exit 1; }
-note() { echo "e2e_jobdialog: $*"; }
-
-[ -f "$exe" ] || fail "no program at $exe"
 [ -f "$probe" ] || fail "no JobListProbe at $probe"
-[ -n "${DISPLAY:-}" ] || fail "DISPLAY is not set"
 mkdir -p "$shots" || fail "cannot create $shots"
-
-pid=""
-# Only the process this script started is ever stopped.
-stop_started() {
-  if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then
-    kill "$pid" 2>/dev/null
-    wait "$pid" 2>/dev/null
-  fi
-  pid=""
-}
-trap stop_started EXIT
-die() { stop_started; fail "$@"; }
 
 # probe <command> [args]: the probe's output without carriage returns; its exit code.
 probe() {
@@ -48,39 +28,16 @@ probe() {
   return $rc
 }
 
-win="" geometry=""
-start_program() {
-  local waited
-  "$wine" "$exe" </dev/null >/dev/null 2>&1 &
-  pid=$!
-  win=""
-  for ((waited = 0; waited < appear_timeout * 10; waited++)); do
-    win=$(xdotool search --onlyvisible --name '^Dialog$' 2>/dev/null | head -n 1)
-    [ -n "$win" ] && break
-    kill -0 "$pid" 2>/dev/null || fail "the program ended before its window appeared"
-    sleep 0.1
-  done
-  [ -n "$win" ] || die "no visible window named 'Dialog' within ${appear_timeout}s"
+# start_dialog: the program started, its list found by the probe, and its window's geometry
+# noted for the screenshots.
+geometry=""
+start_dialog() {
+  start_program
   probe find >/dev/null || die "the probe does not find the dialog's list"
   local X Y WIDTH HEIGHT SCREEN WINDOW
   eval "$(xdotool getwindowgeometry --shell "$win")" || die "no geometry for window $win"
   geometry=${WIDTH}x${HEIGHT}+$X+$Y
   sleep 0.5     # let the list paint
-}
-
-# finish <how>: the program must end by itself within the time limit, with exit code 0.
-finish() {
-  local how=$1 waited code
-  for ((waited = 0; waited < exit_timeout * 10; waited++)); do
-    kill -0 "$pid" 2>/dev/null || break
-    sleep 0.1
-  done
-  kill -0 "$pid" 2>/dev/null && die "[$how] the program was still running ${exit_timeout}s later"
-  wait "$pid"
-  code=$?
-  pid=""
-  [ "$code" -eq 0 ] || fail "[$how] exit code $code, expected 0"
-  note "$how: the program ended with exit code 0"
 }
 
 # shot <name>: the whole screen, and the dialog cut out of it.
@@ -139,7 +96,7 @@ box_ink() {
 }
 
 # --- The list as shown, and the check-box band under real clicks; OK ends it. ---------------
-start_program
+start_dialog
 
 expected_dump="columns 5
 column 0 fmt 0 width 250 Destination File
@@ -218,14 +175,12 @@ finish "OK button clicked"
 
 # --- Every other way to end it. -----------------------------------------------------------
 for key in Return Escape alt+F4; do
-  start_program
-  # No window manager: give the dialog the keyboard focus directly, then type as a user would.
-  xdotool windowfocus --sync "$win" 2>/dev/null || die "[$key] cannot focus window $win"
-  xdotool key "$key" || die "[$key] xdotool key failed"
+  start_dialog
+  type_key "$key"
   finish "$key"
 done
 
-start_program
+start_dialog
 click_button 2
 finish "Cancel button clicked"
 

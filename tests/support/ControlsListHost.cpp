@@ -3,7 +3,7 @@
 #include <commctrl.h>
 
 #include "support/ControlsDialogs.h"
-#include "support/ControlsInput.h"
+#include "support/TestInput.h"
 
 ControlsListHost::ControlsListHost() : m_dialog(nullptr), m_list(nullptr), m_other(nullptr)
 {
@@ -15,14 +15,14 @@ ControlsListHost::ControlsListHost() : m_dialog(nullptr), m_list(nullptr), m_oth
     SetForegroundWindow(m_dialog);
     SetFocus(m_other);
     UpdateWindow(m_dialog);
-    ControlsPump(50);
+    PumpMessages(50);
 }
 
 ControlsListHost::~ControlsListHost()
 {
     if (m_dialog)
         DestroyWindow(m_dialog);
-    ControlsPump(10);
+    PumpMessages(10);
 }
 
 INT_PTR CALLBACK ControlsListHost::Proc(HWND hwnd, UINT message, WPARAM, LPARAM lParam)

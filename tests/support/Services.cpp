@@ -2,8 +2,6 @@
 
 #include <doctest/doctest.h>
 
-#include <cstdint>
-
 namespace {
 
 // RegDeleteTreeW is newer than XP: delete the children first, one by one.
@@ -76,16 +74,6 @@ bool ScratchRegistryKey::HasSubKey(const wchar_t* subPath) const
         return false;
     RegCloseKey(key);
     return true;
-}
-
-std::string Narrow(const wchar_t* text)
-{
-    std::string out;
-    for (; *text != 0; ++text) {
-        uint16_t unit = static_cast<uint16_t>(*text);
-        out += unit < 0x80 ? static_cast<char>(unit) : '?';
-    }
-    return out;
 }
 
 } // namespace servicestest

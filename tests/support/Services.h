@@ -1,5 +1,4 @@
-// Test helpers for the system services: a scratch registry key of a test's own and narrow text
-// for messages.
+// Test helpers for the system services: a scratch registry key of a test's own.
 #pragma once
 
 #include <windows.h>
@@ -34,8 +33,5 @@ private:
     std::wstring m_path;
     HKEY m_key;
 };
-
-// ASCII of a wide text for test messages; anything else becomes '?'.
-std::string Narrow(const wchar_t* text);
 
 } // namespace servicestest

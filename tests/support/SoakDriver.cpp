@@ -23,30 +23,15 @@ BOOL CALLBACK MatchJobDialog(HWND hwnd, LPARAM param)
     return TRUE;
 }
 
-} // namespace
-
-HWND SoakFindJobDialog()
+// This thread's visible job dialog (class #32770, caption "Dialog"), or null.
+HWND FindJobDialog()
 {
     HWND found = nullptr;
     EnumThreadWindows(GetCurrentThreadId(), &MatchJobDialog, reinterpret_cast<LPARAM>(&found));
     return found;
 }
 
-void SoakPump(DWORD ms)
-{
-    const DWORD start = GetTickCount();
-    for (;;) {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        const DWORD elapsed = GetTickCount() - start;
-        if (elapsed >= ms)
-            return;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, ms - elapsed, QS_ALLINPUT);
-    }
-}
+} // namespace
 
 SoakDriver::SoakDriver(std::function<bool(HWND)> step, DWORD periodMs, DWORD safetyMs) : m_step(std::move(step))
 {
@@ -96,7 +81,7 @@ void SoakDriver::Tick()
     if (m_inStep || m_finished)
         return;
     if (!m_dialog)
-        m_dialog = SoakFindJobDialog();
+        m_dialog = FindJobDialog();
     if (!m_dialog)
         return;
     m_inStep = true;
@@ -117,7 +102,7 @@ void SoakDriver::Tick()
 void SoakDriver::EndBySafety()
 {
     KillTimer(m_window, kSafetyTimer);
-    if (HWND open = SoakFindJobDialog()) {
+    if (HWND open = FindJobDialog()) {
         m_safetyFired = true;
         EndDialog(open, kSoakSafetyCode);
     }

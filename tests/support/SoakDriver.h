@@ -40,9 +40,3 @@ private:
     bool m_finished = false;
     bool m_safetyFired = false;
 };
-
-// Dispatches this thread's messages for `ms` milliseconds.
-void SoakPump(DWORD ms);
-
-// This thread's visible job dialog (class #32770, caption "Dialog"), or null.
-HWND SoakFindJobDialog();

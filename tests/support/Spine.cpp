@@ -159,34 +159,4 @@ LRESULT CALLBACK MessageSpy::PostedHook(int code, WPARAM wParam, LPARAM lParam) 
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
-bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs)
-{
-    const DWORD start = GetTickCount();
-    bool quit = false;
-    int quitCode = 0;
-    bool result = done();
-    while (!result && GetTickCount() - start < timeoutMs) {
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (msg.message == WM_QUIT) {
-                quit = true;
-                quitCode = static_cast<int>(msg.wParam);
-                continue;
-            }
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        result = done();
-    }
-    if (quit)
-        PostQuitMessage(quitCode);
-    return result;
-}
-
-void Pump(DWORD ms)
-{
-    PumpUntil([] { return false; }, ms);
-}
-
 } // namespace spine

@@ -1,10 +1,9 @@
 // Message-sequence records for the window tests: calls and delivered messages in order, their
-// comparison with an expected table, a spy on what the platform delivers, and a bounded pump.
+// comparison with an expected table, and a spy on what the platform delivers.
 #pragma once
 
 #include <windows.h>
 
-#include <functional>
 #include <initializer_list>
 #include <string>
 #include <vector>
@@ -64,10 +63,5 @@ private:
     HHOOK m_posted;
     MessageSpy* m_previous;
 };
-
-// Dispatches this thread's messages until `done` returns true or `timeoutMs` has passed;
-// returns whether `done` became true. A WM_QUIT met on the way is put back.
-bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs);
-void Pump(DWORD ms);
 
 } // namespace spine
