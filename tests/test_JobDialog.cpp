@@ -7,7 +7,7 @@
 #include "app/MyDlg.h"
 #include "app/resource.h"
 #include "support/SoakDriver.h"
-#include "support/Spine.h"
+#include "support/CallLog.h"
 #include "support/TestInput.h"
 
 #include <algorithm>
@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-using spine::Sequence;
+using calllog::Sequence;
 
 namespace {
 
@@ -156,7 +156,7 @@ TEST_CASE("Job dialog: caption, centred on the desktop, surface clicks handled, 
     } seen;
 
     Sequence log;
-    spine::MessageSpy spy(&log, {WM_TIMER, WM_LBUTTONDOWN}, L"#32770");
+    calllog::MessageSpy spy(&log, {WM_TIMER, WM_LBUTTONDOWN}, L"#32770");
     POINT surface = {};
     DialogDriver driver({
         {200, [&](HWND d) {
@@ -214,12 +214,12 @@ TEST_CASE("Job dialog: caption, centred on the desktop, surface clicks handled, 
     CHECK(seen.timerId == 1);
 
     // The real click reached the dialog itself, and the dialog stayed open until Escape.
-    const Sequence presses = spine::Only(log, {"posted"});
-    CHECK(std::any_of(presses.begin(), presses.end(), [](const spine::Call& c) { return c.message == WM_LBUTTONDOWN; }));
+    const Sequence presses = calllog::Only(log, {"posted"});
+    CHECK(std::any_of(presses.begin(), presses.end(), [](const calllog::Call& c) { return c.message == WM_LBUTTONDOWN; }));
 
     // Ticks of timer 1 about a second apart while the dialog was open (about 3.4 s).
     std::vector<long long> ticks;
-    for (const spine::Call& c : presses)
+    for (const calllog::Call& c : presses)
         if (c.message == WM_TIMER && c.wParam == 1)
             ticks.push_back(c.args[0]);
     CAPTURE(ticks.size());

@@ -3,7 +3,7 @@
 #include <doctest/doctest.h>
 
 #include "services/XFolders.h"
-#include "support/Services.h"
+#include "support/ScratchRegistryKey.h"
 #include "support/WideText.h"
 
 #include <shlobj.h>
@@ -12,7 +12,7 @@
 #include <algorithm>
 #include <string>
 
-using servicestest::ScratchRegistryKey;
+using scratch::ScratchRegistryKey;
 
 namespace {
 

@@ -4,13 +4,13 @@
 
 #include "services/XRegKey.h"
 #include "services/XRegistry.h"
-#include "support/Services.h"
+#include "support/ScratchRegistryKey.h"
 #include "support/WideText.h"
 
 #include <cstring>
 #include <string>
 
-using servicestest::ScratchRegistryKey;
+using scratch::ScratchRegistryKey;
 
 namespace {
 

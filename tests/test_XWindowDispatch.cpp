@@ -6,8 +6,8 @@
 
 #include "framework/XWindow.h"
 #include "services/XProcessObjects.h"
-#include "support/Spine.h"
-#include "support/SpineDialogs.h"
+#include "support/CallLog.h"
+#include "support/WindowDialogs.h"
 #include "support/TestInput.h"
 
 #include <commctrl.h>
@@ -16,10 +16,10 @@
 #include <set>
 #include <string>
 
-using spine::Call;
-using spine::kAny;
-using spine::Sequence;
-using spine::V;
+using calllog::Call;
+using calllog::kAny;
+using calllog::Sequence;
+using calllog::V;
 
 namespace {
 
@@ -215,8 +215,8 @@ struct DialogFixture {
 
     DialogFixture()
     {
-        spine::MessageSpy spy(&log, {WM_CREATE, WM_SETFONT, WM_INITDIALOG}, L"#32770");
-        dlg = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_SPINE_DISPATCH), nullptr,
+        calllog::MessageSpy spy(&log, {WM_CREATE, WM_SETFONT, WM_INITDIALOG}, L"#32770");
+        dlg = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_WINDOW_DISPATCH), nullptr,
                                  &XWindow::DialogProc, reinterpret_cast<LPARAM>(&rec));
     }
     ~DialogFixture() { rec.Destroy(); }
@@ -255,14 +255,14 @@ TEST_CASE("XWindow dispatch: each message reaches its handler with unpacked argu
     const HWND dlg = f.dlg;
     const HWND ok = f.Item(IDOK);
     const HWND cancel = f.Item(IDCANCEL);
-    const HWND owner = f.Item(IDC_SPINE_OWNERDRAW);
-    const HWND text = f.Item(IDC_SPINE_STATIC);
+    const HWND owner = f.Item(IDC_WINDOW_OWNERDRAW);
+    const HWND text = f.Item(IDC_WINDOW_STATIC);
     HBRUSH brush = GetSysColorBrush(COLOR_INFOBK);
     DRAWITEMSTRUCT draw = {};
     draw.CtlType = ODT_BUTTON;
-    draw.CtlID = IDC_SPINE_OWNERDRAW;
+    draw.CtlID = IDC_WINDOW_OWNERDRAW;
     draw.hwndItem = owner;
-    NMHDR header = {text, IDC_SPINE_STATIC, NM_CLICK};
+    NMHDR header = {text, IDC_WINDOW_STATIC, NM_CLICK};
     const UINT timerId = f.rec.StartTimer(60000);
     REQUIRE(timerId != 0);
     const long long brushResult = V(brush);
@@ -296,11 +296,11 @@ TEST_CASE("XWindow dispatch: each message reaches its handler with unpacked argu
         {__LINE__, WM_DESTROY, 0, 0, "OnDestroy", {H(WM_DESTROY, 0, 0, "OnDestroy")}, 1, 0},
         // The item and id come from the structure, not from wParam.
         {__LINE__, WM_DRAWITEM, 0, V(&draw), nullptr,
-         {H(WM_DRAWITEM, 0, V(&draw), "OnDrawItem", {V(owner), IDC_SPINE_OWNERDRAW, V(&draw)})}, 0, 0},
-        {__LINE__, WM_NOTIFY, IDC_SPINE_STATIC, V(&header), nullptr,
-         {H(WM_NOTIFY, IDC_SPINE_STATIC, V(&header), "OnNotify", {V(&header)})}, 0, 0},
-        {__LINE__, WM_NOTIFY, IDC_SPINE_STATIC, V(&header), "OnNotify",
-         {H(WM_NOTIFY, IDC_SPINE_STATIC, V(&header), "OnNotify", {V(&header)})}, 1, 77},
+         {H(WM_DRAWITEM, 0, V(&draw), "OnDrawItem", {V(owner), IDC_WINDOW_OWNERDRAW, V(&draw)})}, 0, 0},
+        {__LINE__, WM_NOTIFY, IDC_WINDOW_STATIC, V(&header), nullptr,
+         {H(WM_NOTIFY, IDC_WINDOW_STATIC, V(&header), "OnNotify", {V(&header)})}, 0, 0},
+        {__LINE__, WM_NOTIFY, IDC_WINDOW_STATIC, V(&header), "OnNotify",
+         {H(WM_NOTIFY, IDC_WINDOW_STATIC, V(&header), "OnNotify", {V(&header)})}, 1, 77},
         // From the keyboard lParam is -1: unsigned halves, unlike WM_MOVE.
         {__LINE__, WM_CONTEXTMENU, V(ok), -1, nullptr, {H(WM_CONTEXTMENU, V(ok), -1, "OnContextMenu", {V(ok), 65535, 65535})}, 0, 0},
         {__LINE__, WM_CONTEXTMENU, V(dlg), MAKELPARAM(-2, 700), nullptr,
@@ -363,7 +363,7 @@ TEST_CASE("XWindow dispatch: each message reaches its handler with unpacked argu
         f.rec.brush = brush;
         SetWindowLongPtrW(dlg, DWLP_MSGRESULT, kUntouched);
         const INT_PTR returned = XWindow::DialogProc(dlg, row.message, static_cast<WPARAM>(row.wParam), static_cast<LPARAM>(row.lParam));
-        spine::CheckSequence(f.log, row.calls, __FILE__, row.line);
+        calllog::CheckSequence(f.log, row.calls, __FILE__, row.line);
         CHECK(V(returned) == row.returned);
         CHECK(V(f.MsgResult()) == row.msgResult);
         // The dialog procedure returns the flag, except for a claimed brush.
@@ -394,16 +394,16 @@ TEST_CASE("XWindow dispatch: real messages through the dialog manager")
     const HWND dlg = f.dlg;
     const HWND ok = f.Item(IDOK);
     const HWND cancel = f.Item(IDCANCEL);
-    const HWND owner = f.Item(IDC_SPINE_OWNERDRAW);
+    const HWND owner = f.Item(IDC_WINDOW_OWNERDRAW);
     PumpMessages(100);
 
     SUBCASE("a claimed WM_NOTIFY result travels in DWLP_MSGRESULT to the sender")
     {
-        NMHDR header = {owner, IDC_SPINE_OWNERDRAW, NM_CLICK};
-        CHECK(SendMessageW(dlg, WM_NOTIFY, IDC_SPINE_OWNERDRAW, V(&header)) == 0);
+        NMHDR header = {owner, IDC_WINDOW_OWNERDRAW, NM_CLICK};
+        CHECK(SendMessageW(dlg, WM_NOTIFY, IDC_WINDOW_OWNERDRAW, V(&header)) == 0);
         f.rec.claims = {"OnNotify"};
         f.rec.notifyResult = 77;
-        CHECK(SendMessageW(dlg, WM_NOTIFY, IDC_SPINE_OWNERDRAW, V(&header)) == 77);
+        CHECK(SendMessageW(dlg, WM_NOTIFY, IDC_WINDOW_OWNERDRAW, V(&header)) == 77);
     }
     SUBCASE("claimed colour and erase messages return the brush and 1")
     {
@@ -411,7 +411,7 @@ TEST_CASE("XWindow dispatch: real messages through the dialog manager")
         HDC dc = GetDC(dlg);
         f.rec.brush = brush;
         f.rec.claims = {"OnCtlColorStatic", "OnCtlColorDlg", "OnEraseBackground"};
-        CHECK(SendMessageW(dlg, WM_CTLCOLORSTATIC, V(dc), V(f.Item(IDC_SPINE_STATIC))) == V(brush));
+        CHECK(SendMessageW(dlg, WM_CTLCOLORSTATIC, V(dc), V(f.Item(IDC_WINDOW_STATIC))) == V(brush));
         CHECK(SendMessageW(dlg, WM_CTLCOLORDLG, V(dc), V(dlg)) == V(brush));
         CHECK(SendMessageW(dlg, WM_ERASEBKGND, V(dc), 0) == 1);
         ReleaseDC(dlg, dc);
@@ -427,7 +427,7 @@ TEST_CASE("XWindow dispatch: real messages through the dialog manager")
             H(WM_COMMAND, IDCANCEL, V(cancel), "OnCancel"),
             H(WM_COMMAND, IDCANCEL, V(cancel), "OnCommand", {IDCANCEL, V(cancel), 0}),
         };
-        CHECK_SEQUENCE(spine::Only(f.log, {"OnSysCommand", "OnClose", "OnCancel", "OnCommand"}), expected);
+        CHECK_SEQUENCE(calllog::Only(f.log, {"OnSysCommand", "OnClose", "OnCancel", "OnCommand"}), expected);
     }
     SUBCASE("a button click reaches OnOK, then OnCommand")
     {
@@ -438,7 +438,7 @@ TEST_CASE("XWindow dispatch: real messages through the dialog manager")
             H(WM_COMMAND, IDOK, V(ok), "OnOK"),
             H(WM_COMMAND, IDOK, V(ok), "OnCommand", {IDOK, V(ok), BN_CLICKED}),
         };
-        CHECK_SEQUENCE(spine::Only(f.log, {"OnOK", "OnCommand"}), expected);
+        CHECK_SEQUENCE(calllog::Only(f.log, {"OnOK", "OnCommand"}), expected);
     }
     SUBCASE("a claimed WM_PAINT still reaches default painting, which validates the window")
     {
@@ -446,16 +446,16 @@ TEST_CASE("XWindow dispatch: real messages through the dialog manager")
         InvalidateRect(dlg, nullptr, TRUE);
         f.log.clear();
         UpdateWindow(dlg);
-        CHECK(spine::Only(f.log, {"OnPaint"}).size() == 1);
+        CHECK(calllog::Only(f.log, {"OnPaint"}).size() == 1);
         CHECK_FALSE(GetUpdateRect(dlg, nullptr, FALSE));
     }
     SUBCASE("an owner-drawn button's painting sends WM_DRAWITEM with its item and id")
     {
         f.log.clear();
         RedrawWindow(owner, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
-        const Sequence calls = spine::Only(f.log, {"OnDrawItem"});
+        const Sequence calls = calllog::Only(f.log, {"OnDrawItem"});
         REQUIRE_FALSE(calls.empty());
-        const Sequence expected = {H(WM_DRAWITEM, IDC_SPINE_OWNERDRAW, kAny, "OnDrawItem", {V(owner), IDC_SPINE_OWNERDRAW, kAny})};
+        const Sequence expected = {H(WM_DRAWITEM, IDC_WINDOW_OWNERDRAW, kAny, "OnDrawItem", {V(owner), IDC_WINDOW_OWNERDRAW, kAny})};
         CHECK_SEQUENCE(Sequence(calls.begin(), calls.begin() + 1), expected);
         CHECK(calls[0].args[2] == calls[0].lParam);
     }
@@ -469,7 +469,7 @@ TEST_CASE("XWindow dispatch: real messages through the dialog manager")
         ClientToScreen(dlg, &origin);
         CHECK(origin.x < 0);
         const Sequence expected = {H(WM_MOVE, 0, MAKELPARAM(origin.x, origin.y), "OnMove", {origin.x, origin.y})};
-        CHECK_SEQUENCE(spine::Only(f.log, {"OnMove"}), expected);
+        CHECK_SEQUENCE(calllog::Only(f.log, {"OnMove"}), expected);
     }
 }
 
@@ -519,7 +519,7 @@ TEST_CASE("XWindow dispatch: PreDispatch takes a message over before any handler
     f.log.clear();
     CHECK(XWindow::DialogProc(f.dlg, WM_CTLCOLORSTATIC, 0, 0) == 1);
     CHECK(f.MsgResult() == 55);
-    CHECK(spine::Only(f.log, {"OnCtlColorStatic"}).empty());
+    CHECK(calllog::Only(f.log, {"OnCtlColorStatic"}).empty());
 }
 
 TEST_CASE("XWindow dispatch: without an object or a handle a message gets 0 and reaches nothing")
@@ -530,7 +530,7 @@ TEST_CASE("XWindow dispatch: without an object or a handle a message gets 0 and 
 
     SUBCASE("a dialog created without an object: its WM_INITDIALOG carries no address")
     {
-        HWND dlg = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_SPINE_DISPATCH), nullptr,
+        HWND dlg = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_WINDOW_DISPATCH), nullptr,
                                       &XWindow::DialogProc, 0);
         REQUIRE(dlg != nullptr);
         CHECK(liveWindows.GetCount() == registered);
@@ -567,7 +567,7 @@ TEST_CASE("XWindow dispatch: Destroy hides and destroys the dialog, leaves the r
 
     f.rec.Destroy();
     const Sequence expected = {H(WM_SHOWWINDOW, FALSE, 0, "OnHide", {0}), H(WM_DESTROY, 0, 0, "OnDestroy")};
-    CHECK_SEQUENCE(spine::Only(f.log, {"OnHide", "OnDestroy"}), expected);
+    CHECK_SEQUENCE(calllog::Only(f.log, {"OnHide", "OnDestroy"}), expected);
     CHECK_FALSE(IsWindow(dlg));
     CHECK(f.rec.m_hwnd == nullptr);
     CHECK(f.rec.m_timers.GetCount() == 0);
@@ -602,7 +602,7 @@ LRESULT CALLBACK PlainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
     return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
-const wchar_t kPlainClass[] = L"SpinePlainWindow";
+const wchar_t kPlainClass[] = L"XTestPlainWindow";
 
 struct PlainFixture {
     Sequence log;
@@ -635,7 +635,7 @@ TEST_CASE("XWindow dispatch: a plain window gets results directly and DefWindowP
     CHECK(f.rec.m_hwnd == hwnd);
     CHECK_FALSE(f.rec.m_isDialog);
     // WM_CREATE reached OnInitDialog and returned 0, so the creation went on.
-    CHECK_SEQUENCE(spine::Only(f.log, {"OnInitDialog"}), Sequence{H(WM_CREATE, 0, kAny, "OnInitDialog")});
+    CHECK_SEQUENCE(calllog::Only(f.log, {"OnInitDialog"}), Sequence{H(WM_CREATE, 0, kAny, "OnInitDialog")});
     PumpMessages(50);
 
     SUBCASE("a message no handler serves gets DefWindowProcW's answer")
@@ -675,7 +675,7 @@ TEST_CASE("XWindow dispatch: a plain window gets results directly and DefWindowP
         InvalidateRect(hwnd, nullptr, TRUE);
         f.log.clear();
         UpdateWindow(hwnd);
-        CHECK(spine::Only(f.log, {"OnPaint"}).size() == 1);
+        CHECK(calllog::Only(f.log, {"OnPaint"}).size() == 1);
         CHECK_FALSE(GetUpdateRect(hwnd, nullptr, FALSE));
     }
     SUBCASE("SC_CLOSE reaches DefWindowProcW: WM_CLOSE, left to default, destroys the window")
@@ -687,7 +687,7 @@ TEST_CASE("XWindow dispatch: a plain window gets results directly and DefWindowP
             H(WM_CLOSE, 0, 0, "OnClose"),
             H(WM_DESTROY, 0, 0, "OnDestroy"),
         };
-        CHECK_SEQUENCE(spine::Only(f.log, {"OnSysCommand", "OnClose", "OnDestroy"}), expected);
+        CHECK_SEQUENCE(calllog::Only(f.log, {"OnSysCommand", "OnClose", "OnDestroy"}), expected);
         CHECK_FALSE(IsWindow(hwnd));
     }
     SUBCASE("Destroy destroys the window, leaves the registry and unregisters the window's own class")

@@ -8,7 +8,7 @@
 
 namespace {
 
-const wchar_t kPlacedClass[] = L"SpinePlacedWindow";
+const wchar_t kPlacedClass[] = L"XTestPlacedWindow";
 
 // A popup window whose procedure keeps every WINDOWPOS that WM_WINDOWPOSCHANGING carries, with
 // an XWindow registered on it as a plain window.

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace spine {
+namespace calllog {
 
 // In an expected entry, matches any wParam, lParam or argument.
 const long long kAny = 0x7A7A7A7ALL;
@@ -37,7 +37,7 @@ std::string Describe(const Sequence& sequence);
 // Adds a failed check at file:line listing both sequences when they differ.
 void CheckSequence(const Sequence& actual, const Sequence& expected, const char* file, int line);
 
-#define CHECK_SEQUENCE(actual, expected) spine::CheckSequence((actual), (expected), __FILE__, __LINE__)
+#define CHECK_SEQUENCE(actual, expected) calllog::CheckSequence((actual), (expected), __FILE__, __LINE__)
 
 // Records the messages in `messages` that reach windows of class `className` on this thread:
 // sent ones (WH_CALLWNDPROC) as "sent", posted ones as the thread takes them from its queue
@@ -64,4 +64,4 @@ private:
     MessageSpy* m_previous;
 };
 
-} // namespace spine
+} // namespace calllog

@@ -1,4 +1,4 @@
-#include "support/Spine.h"
+#include "support/CallLog.h"
 
 #include <doctest/doctest.h>
 
@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
-namespace spine {
+namespace calllog {
 
 namespace {
 
@@ -159,4 +159,4 @@ LRESULT CALLBACK MessageSpy::PostedHook(int code, WPARAM wParam, LPARAM lParam) 
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
-} // namespace spine
+} // namespace calllog

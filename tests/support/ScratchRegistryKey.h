@@ -5,7 +5,7 @@
 
 #include <string>
 
-namespace servicestest {
+namespace scratch {
 
 // A key under HKEY_CURRENT_USER\Software\XFrameworkTests, created empty (left-overs of an
 // earlier run are removed first) and removed with everything under it when the object goes.
@@ -34,4 +34,4 @@ private:
     HKEY m_key;
 };
 
-} // namespace servicestest
+} // namespace scratch

@@ -1,4 +1,4 @@
-#include "support/Services.h"
+#include "support/ScratchRegistryKey.h"
 
 #include <doctest/doctest.h>
 
@@ -24,7 +24,7 @@ void DeleteTree(HKEY parent, const wchar_t* path)
 
 } // namespace
 
-namespace servicestest {
+namespace scratch {
 
 ScratchRegistryKey::ScratchRegistryKey(const wchar_t* name)
     : m_path(std::wstring(L"Software\\XFrameworkTests\\") + name), m_key(nullptr)
@@ -76,4 +76,4 @@ bool ScratchRegistryKey::HasSubKey(const wchar_t* subPath) const
     return true;
 }
 
-} // namespace servicestest
+} // namespace scratch
